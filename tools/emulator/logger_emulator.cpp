@@ -1,0 +1,168 @@
+#include "logger_emulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace emulator {
+
+namespace {
+
+// 10 bits on the wire per byte (start, 8 data, stop) at 9600 baud.
+constexpr auto BYTE_TIME = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
+
+[[noreturn]] void fail(const char* what) {
+  throw std::system_error(errno, std::generic_category(), what);
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string dumpText(const Options& options) {
+  std::string text = options.firstLine;
+  if (options.dumpBody) return text + *options.dumpBody;
+  for (int value : options.readings) text += std::to_string(value) + "\r\n";
+  return text + "cmd:";
+}
+
+std::vector<int> readingsFromFile(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  if (!in) throw std::runtime_error("cannot read " + file.string());
+  std::vector<int> readings;
+  for (int value; in >> value;) readings.push_back(value);
+  return readings;
+}
+
+std::vector<int> generatedReadings(std::size_t count) {
+  constexpr double pi = 3.14159265358979323846;
+  std::vector<int> readings;
+  readings.reserve(count);
+  unsigned noise = 12345;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double day = static_cast<double>(i % 144) / 144.0;  // 144 ten-minute steps a day
+    noise = noise * 1103515245u + 12345u;
+    const double jitter = static_cast<double>((noise >> 16) % 7) - 3.0;
+    readings.push_back(static_cast<int>(std::lround(120 + 40 * std::sin(2 * pi * (day - 0.375)) + jitter)));
+  }
+  return readings;
+}
+
+LoggerEmulator::LoggerEmulator(Options options) : options_(std::move(options)) {
+  if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) fail("openpty");
+  device_ = ttyname(slave_);
+  // Raw from the start, so nothing the program sends is echoed back before it has
+  // configured the port itself.
+  termios tio{};
+  tcgetattr(slave_, &tio);
+  cfmakeraw(&tio);
+  tcsetattr(slave_, TCSANOW, &tio);
+  fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  fcntl(master_, F_SETFD, FD_CLOEXEC);
+  fcntl(slave_, F_SETFD, FD_CLOEXEC);
+  thread_ = std::thread([this] { run(); });
+}
+
+LoggerEmulator::~LoggerEmulator() {
+  stop_ = true;
+  thread_.join();
+  close(master_);
+  close(slave_);
+}
+
+void LoggerEmulator::pin(const std::filesystem::path& portsDir, int com) const {
+  std::filesystem::create_directories(portsDir);
+  const auto link = portsDir / ("COM" + std::to_string(com));
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(device_, link);
+}
+
+std::vector<ReceivedByte> LoggerEmulator::received() const {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+std::map<int, int> LoggerEmulator::registers() const {
+  std::lock_guard lock(mutex_);
+  return registers_;
+}
+
+char LoggerEmulator::mode() const {
+  std::lock_guard lock(mutex_);
+  return mode_;
+}
+
+int LoggerEmulator::dumpsSent() const {
+  std::lock_guard lock(mutex_);
+  return dumpsSent_;
+}
+
+void LoggerEmulator::run() {
+  while (!stop_) {
+    const bool sending = outSent_ < out_.size();
+    pollfd pfd{master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
+    int timeout = 20;
+    if (sending && options_.paced) timeout = 1;
+    if (poll(&pfd, 1, timeout) < 0 && errno != EINTR) return;
+    if (pfd.revents & POLLIN) {
+      unsigned char buffer[256];
+      ssize_t n = read(master_, buffer, sizeof buffer);
+      const auto at = Clock::now();
+      for (ssize_t i = 0; i < n; ++i) take(buffer[i], at);
+    }
+    if (outSent_ < out_.size()) send();
+  }
+}
+
+void LoggerEmulator::take(unsigned char byte, Clock::time_point at) {
+  std::lock_guard lock(mutex_);
+  received_.push_back({byte, at});
+  if (command_.empty()) {
+    if (byte == 'p') {
+      out_ = dumpText(options_);
+      outSent_ = 0;
+      outStart_ = at;
+      ++dumpsSent_;
+    } else if (byte == 'w' || byte == 'm') {
+      command_.push_back(static_cast<char>(byte));
+    }
+    return;
+  }
+  command_.push_back(static_cast<char>(byte));
+  if (command_[0] == 'm') {
+    mode_ = static_cast<char>(byte);
+    command_.clear();
+  } else if (command_.size() == 5) {  // "w", two register digits, two hex digits
+    const int reg = (command_[1] - '0') * 10 + (command_[2] - '0');
+    const int high = hexValue(command_[3]), low = hexValue(command_[4]);
+    if (high >= 0 && low >= 0) registers_[reg] = high * 16 + low;
+    command_.clear();
+  }
+}
+
+void LoggerEmulator::send() {
+  std::size_t due = out_.size();
+  if (options_.paced) {
+    const auto elapsed = Clock::now() - outStart_;
+    due = std::min(due, static_cast<std::size_t>(elapsed / BYTE_TIME));
+  }
+  if (due <= outSent_) return;
+  ssize_t n = write(master_, out_.data() + outSent_, due - outSent_);
+  if (n > 0) outSent_ += static_cast<std::size_t>(n);
+}
+
+}  // namespace emulator
