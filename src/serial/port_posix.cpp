@@ -76,7 +76,10 @@ PortOpening portOpen(int com) {
   auto it = std::find_if(ports.begin(), ports.end(), [com](auto& p) { return p.number == com; });
   if (it == ports.end())
     return {NO_PORT, "Cannot open COM" + std::to_string(com) + ": there is no such port"};
-  const std::string device = it->device.string();
+  // Name the device itself in messages, not the link a pinned port goes through.
+  std::error_code ec;
+  const auto target = std::filesystem::canonical(it->device, ec);
+  const std::string device = (ec ? it->device : target).string();
 
   int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return {NO_PORT, openError(com, device, errno)};
