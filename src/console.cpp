@@ -14,7 +14,9 @@ namespace {
 // Longer answers are cut here; no number needs more.
 constexpr std::size_t MAX_ANSWER = 256;
 
-bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // The next non-blank line (from its first non-blank character), or nothing at the end
 // of input. The whole line is consumed, however long it is.

@@ -20,13 +20,11 @@ int main() {
 
     int reply = 0;
     switch (readInt(reply)) {
-      case Answer::EndOfInput:
-        quit(0);
+      case Answer::EndOfInput: quit(0);
       case Answer::NotANumber:
         reply = 0;  // answered like any number that is not on the menu
         break;
-      case Answer::Number:
-        break;
+      case Answer::Number: break;
     }
     switch (reply) {
       case 1: set_interval(); break;
@@ -34,9 +32,7 @@ int main() {
       case 3: set_mode('o'); break;
       case 4: set_mode('d'); break;
       case 99: quit(0);
-      default:
-        std::printf("Invalid selection. Try again.\n");
-        std::fflush(stdout);
+      default: std::printf("Invalid selection. Try again.\n"); std::fflush(stdout);
     }
   }
 }

@@ -19,9 +19,10 @@ bool receive_dump(std::vector<std::uint8_t>& databuff) {
   for (;;) {
     auto c = serRecvChar();
     if (!c) {
-      std::fputs("\nThe download was cut short; ./data.csv was not changed and the readings are "
-                 "still in the logger.\n",
-                 stdout);
+      std::fputs(
+          "\nThe download was cut short; ./data.csv was not changed and the readings are "
+          "still in the logger.\n",
+          stdout);
       std::fflush(stdout);
       return false;
     }
@@ -37,10 +38,8 @@ bool receive_dump(std::vector<std::uint8_t>& databuff) {
           i -= 100;
         }
         break;
-      case DumpEvent::End:
-        return true;
-      case DumpEvent::None:
-        break;
+      case DumpEvent::End: return true;
+      case DumpEvent::None: break;
     }
   }
 }

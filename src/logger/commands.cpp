@@ -37,8 +37,9 @@ bool sendAll(std::string_view bytes) {
 }  // namespace
 
 std::optional<unsigned> get_interval() {
-  std::fputs("Enter time interval.\tYou may use half seconds.\n To enter 2.5 seconds, enter 2.5\n> ",
-             stdout);
+  std::fputs(
+      "Enter time interval.\tYou may use half seconds.\n To enter 2.5 seconds, enter 2.5\n> ",
+      stdout);
   std::fflush(stdout);
   std::optional<unsigned> halfSeconds;
   if (auto seconds = askFloat()) halfSeconds = halfSecondsFromSeconds(*seconds);

@@ -78,7 +78,8 @@ ComRoots systemComRoots() {
 }
 
 std::vector<ComPort> resolveComPorts(const ComRoots& roots) {
-  std::vector<ComPort> ports = roots.pins.empty() ? std::vector<ComPort>() : pinnedPorts(roots.pins);
+  std::vector<ComPort> ports =
+      roots.pins.empty() ? std::vector<ComPort>() : pinnedPorts(roots.pins);
   std::set<int> taken;
   std::set<fs::path> pinnedDevices;
   for (const auto& port : ports) {

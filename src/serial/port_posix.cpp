@@ -28,7 +28,8 @@ std::string describe(int com, const std::string& device) {
 std::string openError(int com, const std::string& device, int err) {
   std::string text = "Cannot open " + describe(com, device) + ": " + std::strerror(err);
   if (err == EACCES || err == EPERM)
-    text += "; add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again";
+    text +=
+        "; add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again";
   else if (err == EBUSY || err == EWOULDBLOCK)
     text += "; another program holds the port, close it and try again";
   return text;
@@ -39,8 +40,8 @@ std::string openError(int com, const std::string& device, int err) {
 bool configure(int fd) {
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) return false;
-  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                        ICRNL | IUCLC | IMAXBEL | INPCK | IGNPAR);
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                        IUCLC | IMAXBEL | INPCK | IGNPAR);
   tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
@@ -93,8 +94,8 @@ PortOpening portOpen(int com) {
   if (!configure(fd)) {
     int err = errno;
     portClose(fd);
-    return {NO_PORT, "Cannot set up " + describe(com, device) + " for 9600 baud 8N1: " +
-                         std::strerror(err)};
+    return {NO_PORT,
+            "Cannot set up " + describe(com, device) + " for 9600 baud 8N1: " + std::strerror(err)};
   }
   tcflush(fd, TCIOFLUSH);
   return {fd, {}};

@@ -80,11 +80,8 @@ std::optional<char> serRecvChar() {
     unsigned char byte = 0;
     std::string error;
     switch (portReadByte(m_hCom, byte, error)) {
-      case PortIo::Done:
-        return static_cast<char>(byte);
-      case PortIo::Failed:
-        lose(error);
-        return std::nullopt;
+      case PortIo::Done: return static_cast<char>(byte);
+      case PortIo::Failed: lose(error); return std::nullopt;
       case PortIo::TimedOut:
         if (std::chrono::steady_clock::now() - silentSince >= SILENCE_LIMIT) {
           std::printf("# %s: no data for %lld seconds; the logger stopped sending\n", serPort,

@@ -80,7 +80,8 @@ TEST_F(Download, StartEqualToEndPutsEveryRowAtTheStart) {
   startLogger({1, 2, 3});
   Outcome o = download({2, 29, 2028, 8, 30}, {2, 29, 2028, 8, 30});
   EXPECT_EQ(o.out, transcript(summary(3, 0, 0)));
-  EXPECT_EQ(csv(), "2028-02-29 08:30:00, 1\r\n2028-02-29 08:30:00, 2\r\n2028-02-29 08:30:00, 3\r\n");
+  EXPECT_EQ(csv(),
+            "2028-02-29 08:30:00, 1\r\n2028-02-29 08:30:00, 2\r\n2028-02-29 08:30:00, 3\r\n");
 }
 
 TEST_F(Download, RowsFollowTheLocalClockAcrossADaylightSavingChange) {
@@ -89,7 +90,8 @@ TEST_F(Download, RowsFollowTheLocalClockAcrossADaylightSavingChange) {
   // clock are two real hours.
   Outcome o = download({3, 29, 2026, 1, 0}, {3, 29, 2026, 4, 0}, "CET-1CEST,M3.5.0,M10.5.0/3");
   EXPECT_EQ(o.out, transcript(summary(3, 7200, 1800)));
-  EXPECT_EQ(csv(), "2026-03-29 01:00:00, 1\r\n2026-03-29 01:30:00, 2\r\n2026-03-29 03:00:01, 3\r\n");
+  EXPECT_EQ(csv(),
+            "2026-03-29 01:00:00, 1\r\n2026-03-29 01:30:00, 2\r\n2026-03-29 03:00:01, 3\r\n");
 }
 
 TEST_F(Download, DatesAfter2038Work) {
@@ -149,9 +151,9 @@ TEST_F(Download, WrongAnswersInThePeriodAreAskedAgainAsTheyShouldBe) {
   const std::string minute = "\tMinute: \n> ";
   const std::string firstStart = starting + "\tMonth: \n> " + starting + "\tDay: \n> " + starting +
                                  "\tYear: \n> " + hour + hour + hour + minute + minute;
-  EXPECT_EQ(withPortList(o.out, COM), started(COM) + firstStart + momentQuestions("Enter Ending\n") +
-                                          PERIOD_QUESTIONS + receiving(COM) + summary(1, 0, 0) +
-                                          MENU + CLOSING);
+  EXPECT_EQ(withPortList(o.out, COM), started(COM) + firstStart +
+                                          momentQuestions("Enter Ending\n") + PERIOD_QUESTIONS +
+                                          receiving(COM) + summary(1, 0, 0) + MENU + CLOSING);
   EXPECT_EQ(csv(), "2026-04-11 10:00:00, 1\r\n");
 }
 

@@ -1,7 +1,7 @@
 // The start, the port question and the menu, through the real binary.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "logger_emulator.h"

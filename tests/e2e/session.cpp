@@ -41,8 +41,10 @@ pid_t Session::start(std::string_view input, const std::string& tz) const {
       close(fd);
     };
     redirect(in, O_RDONLY, STDIN_FILENO);
-    redirect(dir_.path() / ("stdout" + std::to_string(id)), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
-    redirect(dir_.path() / ("stderr" + std::to_string(id)), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+    redirect(dir_.path() / ("stdout" + std::to_string(id)), O_WRONLY | O_CREAT | O_TRUNC,
+             STDOUT_FILENO);
+    redirect(dir_.path() / ("stderr" + std::to_string(id)), O_WRONLY | O_CREAT | O_TRUNC,
+             STDERR_FILENO);
     if (chdir(work_.c_str()) != 0) _exit(126);
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
     setenv("TZ", tz.c_str(), 1);
@@ -68,7 +70,8 @@ Outcome Session::finish(pid_t pid, std::chrono::seconds limit) const {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  outcome.wallSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   outcome.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   const int id = ids_.at(pid);
@@ -77,7 +80,8 @@ Outcome Session::finish(pid_t pid, std::chrono::seconds limit) const {
   return outcome;
 }
 
-Outcome Session::run(std::string_view input, const std::string& tz, std::chrono::seconds limit) const {
+Outcome Session::run(std::string_view input, const std::string& tz,
+                     std::chrono::seconds limit) const {
   return finish(start(input, tz), limit);
 }
 

@@ -77,7 +77,8 @@ TEST_F(ComPorts, PinnedPortsKeepTheirNumbersAndDetectedOnesFillTheGaps) {
   pin(1, "/dev/somewhere-else");
   pin(3, roots.dev / "ttyUSB1");  // pinned under another name: not numbered twice
   pin(12, "/dev/pts/99");
-  EXPECT_EQ(resolved(), (Ports{{1, "COM1"}, {2, "ttyS0"}, {3, "COM3"}, {4, "ttyUSB0"}, {12, "COM12"}}));
+  EXPECT_EQ(resolved(),
+            (Ports{{1, "COM1"}, {2, "ttyS0"}, {3, "COM3"}, {4, "ttyUSB0"}, {12, "COM12"}}));
   EXPECT_EQ(resolveComPorts(roots)[2].device, roots.pins / "COM3");
 }
 

@@ -84,8 +84,8 @@ TEST_F(WriteCsv, LeavesTheOldFileWhenItCannotBeReplaced) {
 
 TEST_F(WriteCsv, ReportsAFolderThatDoesNotExist) {
   TempDir dir;
-  auto error = writeCsv((dir.path() / "missing" / "data.csv").string(), {1},
-                        rowClock(BEFORE_SPRING, 0, 1));
+  auto error =
+      writeCsv((dir.path() / "missing" / "data.csv").string(), {1}, rowClock(BEFORE_SPRING, 0, 1));
   ASSERT_TRUE(error);
   EXPECT_EQ(*error, std::strerror(ENOENT));
 }

@@ -12,11 +12,8 @@ TEST(IntervalCommand, WritesHighByteToRegister04AndLowByteTo05InLowercaseHex) {
     float seconds;
     const char* bytes;
   } cases[] = {
-      {2.5f, "w0400w0505"},
-      {300.0f, "w0402w0558"},
-      {0.0f, "w0400w0500"},
-      {32767.5f, "w04ffw05ff"},
-      {127.5f, "w0400w05ff"},
+      {2.5f, "w0400w0505"},     {300.0f, "w0402w0558"}, {0.0f, "w0400w0500"},
+      {32767.5f, "w04ffw05ff"}, {127.5f, "w0400w05ff"},
   };
   for (const auto& c : cases) {
     auto halfSeconds = halfSecondsFromSeconds(c.seconds);

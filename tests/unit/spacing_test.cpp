@@ -41,7 +41,8 @@ TEST(RowSpacing, MatchesTheWorkedValues) {
 
     const auto got = offsets(row.span, row.u);
     ASSERT_EQ(got.size(), row.u);
-    const std::vector<std::int64_t> head(got.begin(), got.begin() + static_cast<long>(row.firstOffsets.size()));
+    const std::vector<std::int64_t> head(got.begin(),
+                                         got.begin() + static_cast<long>(row.firstOffsets.size()));
     EXPECT_EQ(head, row.firstOffsets);
     EXPECT_EQ(got.back(), row.lastOffset);
     if (row.laterStep != 0) {

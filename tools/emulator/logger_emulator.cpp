@@ -57,7 +57,8 @@ std::vector<int> generatedReadings(std::size_t count) {
     const double day = static_cast<double>(i % 144) / 144.0;  // 144 ten-minute steps a day
     noise = noise * 1103515245u + 12345u;
     const double jitter = static_cast<double>((noise >> 16) % 7) - 3.0;
-    readings.push_back(static_cast<int>(std::lround(120 + 40 * std::sin(2 * pi * (day - 0.375)) + jitter)));
+    readings.push_back(
+        static_cast<int>(std::lround(120 + 40 * std::sin(2 * pi * (day - 0.375)) + jitter)));
   }
   return readings;
 }

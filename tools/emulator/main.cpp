@@ -39,13 +39,18 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == "--com" && hasValue) com = std::atoi(argv[++i]);
-    else if (arg == "--ports-dir" && hasValue) portsDir = argv[++i];
-    else if (arg == "--readings" && hasValue) options.readings = emulator::readingsFromFile(argv[++i]);
+    if (arg == "--com" && hasValue)
+      com = std::atoi(argv[++i]);
+    else if (arg == "--ports-dir" && hasValue)
+      portsDir = argv[++i];
+    else if (arg == "--readings" && hasValue)
+      options.readings = emulator::readingsFromFile(argv[++i]);
     else if (arg == "--generate" && hasValue)
       options.readings = emulator::generatedReadings(std::strtoul(argv[++i], nullptr, 10));
-    else if (arg == "--paced") options.paced = true;
-    else usage();
+    else if (arg == "--paced")
+      options.paced = true;
+    else
+      usage();
   }
 
   std::signal(SIGINT, [](int) { stopping = 1; });
@@ -63,7 +68,8 @@ int main(int argc, char** argv) {
     auto bytes = logger.received();
     if (bytes.size() == reported) continue;
     std::string text;
-    for (std::size_t i = reported; i < bytes.size(); ++i) text.push_back(static_cast<char>(bytes[i].byte));
+    for (std::size_t i = reported; i < bytes.size(); ++i)
+      text.push_back(static_cast<char>(bytes[i].byte));
     reported = bytes.size();
     std::printf("received: %s\n", text.c_str());
     std::fflush(stdout);
