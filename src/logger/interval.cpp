@@ -4,10 +4,9 @@
 #include <cstdio>
 
 std::optional<unsigned> halfSecondsFromSeconds(float seconds) {
-  if (!std::isfinite(seconds) || seconds < 0) return std::nullopt;
-  const float halves = seconds * 2;
-  if (halves >= static_cast<float>(MAX_INTERVAL_HALF_SECONDS) + 1) return std::nullopt;
-  return static_cast<unsigned>(halves);
+  constexpr float longest = MAX_INTERVAL_HALF_SECONDS / 2.0f;
+  if (!std::isfinite(seconds) || seconds < 0 || seconds > longest) return std::nullopt;
+  return static_cast<unsigned>(seconds * 2);
 }
 
 std::string intervalCommand(unsigned halfSeconds) {

@@ -28,12 +28,13 @@ TEST(HalfSecondsFromSeconds, TruncatesToWholeHalfSeconds) {
   EXPECT_EQ(halfSecondsFromSeconds(1.0f), 2u);
   EXPECT_EQ(halfSecondsFromSeconds(0.4f), 0u);
   EXPECT_EQ(halfSecondsFromSeconds(300.0f), 600u);
-  EXPECT_EQ(halfSecondsFromSeconds(32767.9f), 65535u);
+  EXPECT_EQ(halfSecondsFromSeconds(32767.5f), 65535u);
 }
 
 TEST(HalfSecondsFromSeconds, RefusesWhatTheRegistersCannotHold) {
   const float refused[] = {-0.5f,
                            -1.0f,
+                           32767.6f,
                            32768.0f,
                            1e30f,
                            std::numeric_limits<float>::infinity(),
