@@ -22,11 +22,11 @@ bool portReady() {
   return false;
 }
 
-// Sends the bytes one at a time; false (after a message) when the port failed midway.
+// Sends the bytes one at a time; false, after saying why, when one could not be sent.
 bool sendAll(std::string_view bytes) {
   for (char c : bytes) {
-    if (!serSendChar(c) && !serIsOpen()) {
-      std::fputs("# The command was not completed\n", stdout);
+    if (!serSendChar(c)) {
+      std::printf("# %s\nThe command was not sent whole; send it again.\n", serProblem().c_str());
       std::fflush(stdout);
       return false;
     }
@@ -57,8 +57,7 @@ void set_interval() {
 }
 
 void set_mode(char c) {
-  if (!portReady()) return;
-  if (!sendAll("m")) return;
+  if (!portReady() || !sendAll("m")) return;
   std::this_thread::sleep_for(MODE_EXTRA_PAUSE);
   sendAll(std::string_view(&c, 1));
 }

@@ -21,17 +21,18 @@ enum class PortIo {
 
 struct PortOpening {
   PortHandle handle = NO_PORT;
-  std::string error;  // empty on success, else one sentence naming the device and the reason
+  std::string device;  // what the port is on this computer ("/dev/ttyUSB0", "\\.\COM3")
+  std::string error;   // empty on success, else one sentence naming the device and the reason
 };
 
 // Opens port COM<com> for this process alone, at 9600 baud 8N1 with the link's time-outs,
 // and throws away whatever was waiting in its queues.
 PortOpening portOpen(int com);
 
-// Reads one byte, waiting at most 60 ms for it. On Failed, `error` says why.
+// Reads one byte, waiting at most 60 ms for it. On Failed, `error` gives the reason.
 PortIo portReadByte(PortHandle port, unsigned char& byte, std::string& error);
 
-// Hands one byte to the driver, giving up after 60 ms. On Failed, `error` says why.
+// Hands one byte to the driver, giving up after 60 ms. On Failed, `error` gives the reason.
 PortIo portWriteByte(PortHandle port, unsigned char byte, std::string& error);
 
 // Waits until the bytes written have left the port, but not beyond `deadline`.

@@ -66,9 +66,7 @@ int waitFor(int fd, short events) {
   }
 }
 
-std::string lostError(int err) {
-  return std::string("the port stopped working: ") + std::strerror(err);
-}
+std::string lostError(int err) { return std::strerror(err); }
 
 }  // namespace
 
@@ -76,29 +74,29 @@ PortOpening portOpen(int com) {
   auto ports = resolveComPorts(systemComRoots());
   auto it = std::find_if(ports.begin(), ports.end(), [com](auto& p) { return p.number == com; });
   if (it == ports.end())
-    return {NO_PORT, "Cannot open COM" + std::to_string(com) + ": there is no such port"};
+    return {NO_PORT, "", "Cannot open COM" + std::to_string(com) + ": there is no such port"};
   // Name the device itself in messages, not the link a pinned port goes through.
   std::error_code ec;
   const auto target = std::filesystem::canonical(it->device, ec);
   const std::string device = (ec ? it->device : target).string();
 
   int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return {NO_PORT, openError(com, device, errno)};
+  if (fd < 0) return {NO_PORT, device, openError(com, device, errno)};
   // The port is not shared: an advisory lock that other serial programs honour, then
   // the tty's own exclusive mode, which refuses any further open.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
     int err = errno == EWOULDBLOCK ? EBUSY : errno;
     ::close(fd);
-    return {NO_PORT, openError(com, device, err)};
+    return {NO_PORT, device, openError(com, device, err)};
   }
   if (!configure(fd)) {
     int err = errno;
     portClose(fd);
-    return {NO_PORT,
+    return {NO_PORT, device,
             "Cannot set up " + describe(com, device) + " for 9600 baud 8N1: " + std::strerror(err)};
   }
   tcflush(fd, TCIOFLUSH);
-  return {fd, {}};
+  return {fd, device, {}};
 }
 
 PortIo portReadByte(PortHandle port, unsigned char& byte, std::string& error) {
@@ -111,11 +109,11 @@ PortIo portReadByte(PortHandle port, unsigned char& byte, std::string& error) {
       if (n == 1) return PortIo::Done;
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && errno == EAGAIN) return PortIo::TimedOut;
-      error = n == 0 ? "the port was hung up" : lostError(errno);
+      error = n == 0 ? "hung up" : lostError(errno);
       return PortIo::Failed;
     }
   }
-  error = (revents & POLLHUP) ? "the port was hung up" : lostError(EIO);
+  error = (revents & POLLHUP) ? "hung up" : lostError(EIO);
   return PortIo::Failed;
 }
 
@@ -133,7 +131,7 @@ PortIo portWriteByte(PortHandle port, unsigned char byte, std::string& error) {
       return PortIo::Failed;
     }
   }
-  error = (revents & POLLHUP) ? "the port was hung up" : lostError(EIO);
+  error = (revents & POLLHUP) ? "hung up" : lostError(EIO);
   return PortIo::Failed;
 }
 

@@ -12,11 +12,17 @@ namespace {
 PortHandle m_hCom = NO_PORT;
 int lastSer = -1;
 char serPort[16] = "";
+std::string device;   // what the port is on this computer, for messages
+std::string problem;  // why the last transfer failed
 
-// The port stopped working: say so and let go of it. The next reset opens it again.
+bool notOpen() {
+  problem = std::string(serPort) + " is not open";
+  return false;
+}
+
+// The port stopped working: let go of it. The next reset opens it again.
 void lose(const std::string& reason) {
-  std::printf("# %s: %s\n", serPort, reason.c_str());
-  std::fflush(stdout);
+  problem = std::string(serPort) + " (" + device + ") stopped working: " + reason;
   portClose(m_hCom);
   m_hCom = NO_PORT;
 }
@@ -36,6 +42,7 @@ void serInit(int serNum) {
 
   PortOpening opening = portOpen(serNum);
   m_hCom = opening.handle;
+  device = opening.device;
   if (m_hCom == NO_PORT) {
     std::printf("# %s\n", opening.error.c_str());
     std::fflush(stdout);
@@ -58,8 +65,10 @@ bool serIsOpen() { return m_hCom != NO_PORT; }
 
 const char* serName() { return serPort; }
 
+const std::string& serProblem() { return problem; }
+
 bool serSendChar(char c) {
-  if (m_hCom == NO_PORT) return false;
+  if (m_hCom == NO_PORT) return notOpen();
   std::string error;
   PortIo io = portWriteByte(m_hCom, static_cast<unsigned char>(c), error);
   const auto handed = std::chrono::steady_clock::now();
@@ -67,11 +76,14 @@ bool serSendChar(char c) {
     lose(error);
     return false;
   }
-  // A write that timed out is not retried; the logger misses that byte as it would
-  // on a line held by flow control.
   portDrain(m_hCom, handed + SEND_PAUSE);
   std::this_thread::sleep_until(handed + SEND_PAUSE);
-  return io == PortIo::Done;
+  if (io == PortIo::TimedOut) {
+    problem = std::string(serPort) +
+              " did not take a byte within 60 ms; is flow control holding the line?";
+    return false;
+  }
+  return true;
 }
 
 std::optional<char> serRecvChar() {
@@ -84,13 +96,13 @@ std::optional<char> serRecvChar() {
       case PortIo::Failed: lose(error); return std::nullopt;
       case PortIo::TimedOut:
         if (std::chrono::steady_clock::now() - silentSince >= SILENCE_LIMIT) {
-          std::printf("# %s: no data for %lld seconds; the logger stopped sending\n", serPort,
-                      static_cast<long long>(SILENCE_LIMIT.count()));
-          std::fflush(stdout);
+          problem = "No data from " + std::string(serPort) + " for " +
+                    std::to_string(SILENCE_LIMIT.count()) + " seconds; the logger stopped sending";
           return std::nullopt;
         }
         break;
     }
   }
+  notOpen();
   return std::nullopt;
 }

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 // How long reception waits for the next byte before it decides the logger has stopped.
 // A live logger sends a byte about every millisecond during a dump and answers "p"
@@ -31,10 +32,13 @@ bool serIsOpen();
 // "COM<n>" of the port used last.
 const char* serName();
 
-// Sends one byte, then pauses SEND_PAUSE. False when the port is not open or has just
-// failed (then the reason was printed).
+// Sends one byte, then pauses SEND_PAUSE. False when the byte could not be sent;
+// serProblem() says why.
 bool serSendChar(char c);
 
-// The next byte from the logger. Nothing when the port is not open, has failed, or
-// stayed silent for SILENCE_LIMIT; the reason is printed.
+// The next byte from the logger. Nothing when the port is not open, stopped working,
+// or stayed silent for SILENCE_LIMIT; serProblem() says why.
 std::optional<char> serRecvChar();
+
+// Why the last serSendChar or serRecvChar failed, naming the port.
+const std::string& serProblem();

@@ -77,9 +77,13 @@ TEST_F(Menu, APortThatIsNotThereIsReportedAndNothingWaitsForIt) {
   Outcome o = run("abc\n1\n3\n2\n1\n1\n2026\n0\n0\n1\n1\n2026\n0\n0\n99\n");
   const std::string cannot = "# Cannot open COM0: there is no such port\n";
   const std::string notOpen = "# COM0 is not open; nothing was sent to the logger\n";
-  EXPECT_EQ(o.out, PORT_QUESTION + opening(0) + cannot + MENU + notOpen + MENU + notOpen + MENU +
-                       PERIOD_QUESTIONS + CLOSING + opening(0) + cannot +
-                       "# COM0 is not open; nothing was downloaded\n" + MENU + CLOSING);
+  EXPECT_EQ(
+      o.out,
+      PORT_QUESTION + opening(0) + cannot + MENU + notOpen + MENU + notOpen + MENU +
+          PERIOD_QUESTIONS + CLOSING + opening(0) + cannot +
+          "# COM0 is not open\nNothing was saved: ./data.csv is as it was and the readings are "
+          "still in the logger.\n" +
+          MENU + CLOSING);
   EXPECT_EQ(o.status, 0);
 }
 
