@@ -109,11 +109,11 @@ PortIo portReadByte(PortHandle port, unsigned char& byte, std::string& error) {
       if (n == 1) return PortIo::Done;
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && errno == EAGAIN) return PortIo::TimedOut;
-      error = n == 0 ? "hung up" : lostError(errno);
+      error = n == 0 ? "the line hung up" : lostError(errno);
       return PortIo::Failed;
     }
   }
-  error = (revents & POLLHUP) ? "hung up" : lostError(EIO);
+  error = (revents & POLLHUP) ? "the line hung up" : lostError(EIO);
   return PortIo::Failed;
 }
 
@@ -131,7 +131,7 @@ PortIo portWriteByte(PortHandle port, unsigned char byte, std::string& error) {
       return PortIo::Failed;
     }
   }
-  error = (revents & POLLHUP) ? "hung up" : lostError(EIO);
+  error = (revents & POLLHUP) ? "the line hung up" : lostError(EIO);
   return PortIo::Failed;
 }
 

@@ -22,7 +22,8 @@ bool notOpen() {
 
 // The port stopped working: let go of it. The next reset opens it again.
 void lose(const std::string& reason) {
-  problem = std::string(serPort) + " (" + device + ") stopped working: " + reason;
+  problem = std::string(serPort) + " (" + device + ") stopped working: " + reason +
+            "; is the adapter still plugged in?";
   portClose(m_hCom);
   m_hCom = NO_PORT;
 }

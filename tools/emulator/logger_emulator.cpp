@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -64,6 +65,11 @@ std::vector<int> generatedReadings(std::size_t count) {
 }
 
 LoggerEmulator::LoggerEmulator(Options options) : options_(std::move(options)) {
+  plugIn();
+  thread_ = std::thread([this] { run(); });
+}
+
+void LoggerEmulator::plugIn() {
   if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) fail("openpty");
   device_ = ttyname(slave_);
   // Raw from the start, so nothing the program sends is echoed back before it has
@@ -75,21 +81,53 @@ LoggerEmulator::LoggerEmulator(Options options) : options_(std::move(options)) {
   fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
   fcntl(master_, F_SETFD, FD_CLOEXEC);
   fcntl(slave_, F_SETFD, FD_CLOEXEC);
-  thread_ = std::thread([this] { run(); });
+  if (!pinned_.empty()) {
+    std::filesystem::remove(pinned_);
+    std::filesystem::create_symlink(device_, pinned_);
+  }
+}
+
+// Whether the program has read everything sent so far, so a fault comes at a known point.
+// Written bytes reach the slave's queue a moment later, so a quiet spell is awaited too.
+bool LoggerEmulator::allRead() const {
+  int waiting = 0;
+  return Clock::now() - lastWrite_ > std::chrono::milliseconds(50) &&
+         ioctl(slave_, FIONREAD, &waiting) == 0 && waiting == 0;
+}
+
+// Closing every descriptor of the master side hangs up the slave, as pulling a USB
+// adapter does to its tty.
+void LoggerEmulator::unplug() {
+  std::lock_guard lock(mutex_);
+  close(master_);
+  close(slave_);
+  master_ = slave_ = -1;
+  out_.clear();
+  outSent_ = 0;
+  command_.clear();
+  ++unplugs_;
+  options_.unplugAfter.reset();  // once
+  if (options_.replug) plugIn();
 }
 
 LoggerEmulator::~LoggerEmulator() {
   stop_ = true;
   thread_.join();
-  close(master_);
-  close(slave_);
+  if (master_ >= 0) close(master_);
+  if (slave_ >= 0) close(slave_);
+}
+
+std::string LoggerEmulator::device() const {
+  std::lock_guard lock(mutex_);
+  return device_;
 }
 
 void LoggerEmulator::pin(const std::filesystem::path& portsDir, int com) const {
+  std::lock_guard lock(mutex_);
   std::filesystem::create_directories(portsDir);
-  const auto link = portsDir / ("COM" + std::to_string(com));
-  std::filesystem::remove(link);
-  std::filesystem::create_symlink(device_, link);
+  pinned_ = portsDir / ("COM" + std::to_string(com));
+  std::filesystem::remove(pinned_);
+  std::filesystem::create_symlink(device_, pinned_);
 }
 
 std::vector<ReceivedByte> LoggerEmulator::received() const {
@@ -112,9 +150,20 @@ int LoggerEmulator::dumpsSent() const {
   return dumpsSent_;
 }
 
+int LoggerEmulator::unplugs() const {
+  std::lock_guard lock(mutex_);
+  return unplugs_;
+}
+
 void LoggerEmulator::run() {
   while (!stop_) {
-    const bool sending = outSent_ < out_.size();
+    if (master_ < 0) {  // unplugged for good
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      continue;
+    }
+    const std::size_t sendable =
+        options_.silentAfter ? std::min(out_.size(), *options_.silentAfter) : out_.size();
+    const bool sending = outSent_ < sendable;
     pollfd pfd{master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
     int timeout = 20;
     if (sending && options_.paced) timeout = 1;
@@ -125,7 +174,9 @@ void LoggerEmulator::run() {
       const auto at = Clock::now();
       for (ssize_t i = 0; i < n; ++i) take(buffer[i], at);
     }
-    if (outSent_ < out_.size()) send();
+    if (sending) send();
+    if (options_.unplugAfter && !out_.empty() && outSent_ >= *options_.unplugAfter && allRead())
+      unplug();
   }
 }
 
@@ -161,9 +212,14 @@ void LoggerEmulator::send() {
     const auto elapsed = Clock::now() - outStart_;
     due = std::min(due, static_cast<std::size_t>(elapsed / BYTE_TIME));
   }
+  if (options_.silentAfter) due = std::min(due, *options_.silentAfter);
+  if (options_.unplugAfter) due = std::min(due, *options_.unplugAfter);
   if (due <= outSent_) return;
   ssize_t n = write(master_, out_.data() + outSent_, due - outSent_);
-  if (n > 0) outSent_ += static_cast<std::size_t>(n);
+  if (n > 0) {
+    outSent_ += static_cast<std::size_t>(n);
+    lastWrite_ = Clock::now();
+  }
 }
 
 }  // namespace emulator

@@ -28,6 +28,15 @@ struct Options {
   // Send at the rate of 9600 baud 8N1 (about 1.04 ms a byte) instead of as fast as the
   // pseudo-terminal takes it.
   bool paced = false;
+
+  // Faults. The logger stops sending after this many bytes of its dump (0: says nothing
+  // at all after "p").
+  std::optional<std::size_t> silentAfter;
+  // The adapter is unplugged once, after this many bytes of the dump, when the program has
+  // read them: the emulator closes its side of the pseudo-terminal. With `replug`, it comes
+  // straight back on a new one, pinned under the same COM number.
+  std::optional<std::size_t> unplugAfter;
+  bool replug = false;
 };
 
 struct ReceivedByte {
@@ -53,7 +62,7 @@ class LoggerEmulator {
   LoggerEmulator& operator=(const LoggerEmulator&) = delete;
 
   // The device the program opens (the pseudo-terminal's slave side).
-  const std::string& device() const { return device_; }
+  std::string device() const;
 
   // Makes the device COM<com> for a program whose ports folder is `portsDir`.
   void pin(const std::filesystem::path& portsDir, int com) const;
@@ -64,8 +73,12 @@ class LoggerEmulator {
   // The last mode letter taken, or 0.
   char mode() const;
   int dumpsSent() const;
+  int unplugs() const;
 
  private:
+  void plugIn();
+  void unplug();
+  bool allRead() const;
   void run();
   void take(unsigned char byte, Clock::time_point at);
   void send();
@@ -74,6 +87,8 @@ class LoggerEmulator {
   int master_ = -1;
   int slave_ = -1;  // held open so the program can close and reopen its side
   std::string device_;
+  mutable std::filesystem::path pinned_;  // the COM link, to move it when replugged
+  int unplugs_ = 0;
 
   mutable std::mutex mutex_;
   std::vector<ReceivedByte> received_;
@@ -87,6 +102,7 @@ class LoggerEmulator {
   std::string out_;
   std::size_t outSent_ = 0;
   Clock::time_point outStart_;
+  Clock::time_point lastWrite_;
 
   std::atomic<bool> stop_{false};
   std::thread thread_;

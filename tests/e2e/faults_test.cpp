@@ -1,0 +1,120 @@
+// Link faults: the logger falls silent, the adapter is unplugged, the port is taken.
+// None of them may hang the program, spin the processor or touch ./data.csv.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "logger_emulator.h"
+#include "session.h"
+#include "transcript.h"
+
+namespace {
+
+constexpr int COM = 7;
+const std::string NOTHING_SAVED =
+    "Nothing was saved: ./data.csv is as it was and the readings are still in the logger.\n";
+const std::string SILENT = "# No data from COM7 for 10 seconds; the logger stopped sending\n";
+const Moment START{5, 1, 2026, 8, 0}, END{5, 2, 2026, 8, 0};
+
+class Faults : public ::testing::Test {
+ protected:
+  void startLogger(const emulator::Options& options) {
+    logger = std::make_unique<emulator::LoggerEmulator>(options);
+    logger->pin(session.portsDir(), COM);
+    std::ofstream(session.work() / "data.csv") << "earlier download";
+  }
+  Outcome downloads(int count) {
+    std::string input = "7\n";
+    for (int i = 0; i < count; ++i) input += "2\n" + typed(START) + typed(END);
+    Outcome outcome = session.run(input + "99\n");
+    outcome.out = withPortList(outcome.out, COM);
+    return outcome;
+  }
+  void expectIdleAndFileUntouched(const Outcome& o) {
+    EXPECT_LT(o.cpuSeconds * 10, o.wallSeconds) << "cpu " << o.cpuSeconds << " s";
+    EXPECT_EQ(fileContents(session.work() / "data.csv"), "earlier download");
+  }
+
+  Session session;
+  std::unique_ptr<emulator::LoggerEmulator> logger;
+};
+
+// Readings of 100: five bytes a line, so a byte count is a reading count.
+emulator::Options hundreds(std::size_t count) {
+  emulator::Options options;
+  options.readings.assign(count, 100);
+  return options;
+}
+
+TEST_F(Faults, ALoggerThatNeverAnswersEndsTheDownloadAfterTheSilenceLimit) {
+  auto options = hundreds(3);
+  options.silentAfter = 0;
+  startLogger(options);
+  Outcome o = downloads(1);
+  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + CLOSING + opening(COM) + SILENT +
+                       NOTHING_SAVED + MENU + CLOSING);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_GE(o.wallSeconds, 10.0);
+  expectIdleAndFileUntouched(o);
+}
+
+TEST_F(Faults, ALoggerFallingSilentInTheDumpEndsTheDownloadOnALineOfItsOwn) {
+  auto options = hundreds(300);
+  options.silentAfter = options.firstLine.size() + 5 * 150;
+  startLogger(options);
+  Outcome o = downloads(1);
+  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + receiving(COM) + ".\n" + SILENT +
+                       NOTHING_SAVED + MENU + CLOSING);
+  expectIdleAndFileUntouched(o);
+}
+
+TEST_F(Faults, AnUnpluggedAdapterEndsTheDownloadAndTheNextOneOpensThePortAgain) {
+  auto options = hundreds(2);
+  options.unplugAfter = options.firstLine.size() + 5;
+  options.replug = true;
+  startLogger(options);
+  const std::string firstDevice = logger->device();
+  Outcome o = downloads(2);
+  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + receiving(COM) + "# COM7 (" + firstDevice +
+                       ") stopped working: the line hung up; is the adapter still plugged in?\n" +
+                       NOTHING_SAVED + MENU + PERIOD_QUESTIONS + receiving(COM) +
+                       summary(2, 86400, 28800) + MENU + CLOSING);
+  EXPECT_EQ(logger->unplugs(), 1);
+  EXPECT_LT(o.cpuSeconds * 10, o.wallSeconds);
+  EXPECT_EQ(fileContents(session.work() / "data.csv"),
+            "2026-05-01 08:00:00, 100\r\n2026-05-01 16:00:00, 100\r\n");
+}
+
+TEST_F(Faults, AnAdapterThatStaysUnpluggedIsReportedAtTheNextDownload) {
+  auto options = hundreds(2);
+  options.unplugAfter = options.firstLine.size();
+  startLogger(options);
+  const std::string device = logger->device();
+  Outcome o = downloads(2);
+  const std::string cannot =
+      "# Cannot open COM7 (" + session.portsDir().string() + "/COM7): No such file or directory\n";
+  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + receiving(COM) + "# COM7 (" + device +
+                       ") stopped working: the line hung up; is the adapter still plugged in?\n" +
+                       NOTHING_SAVED + MENU + PERIOD_QUESTIONS + CLOSING + opening(COM) + cannot +
+                       "# COM7 is not open\n" + NOTHING_SAVED + MENU + CLOSING);
+  expectIdleAndFileUntouched(o);
+}
+
+TEST_F(Faults, ASecondDatalogOnThePortIsRefused) {
+  startLogger(hundreds(1));
+  const pid_t first = session.start("7\n3\n99\n");  // the mode command holds the port 1.25 s
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  Outcome second = session.run("7\n99\n");
+  Outcome firstOutcome = session.finish(first);
+
+  EXPECT_EQ(withPortList(second.out, COM),
+            PORT_QUESTION + opening(COM) + "# Cannot open COM7 (" + logger->device() +
+                "): Device or resource busy; another program holds the port, close it and try "
+                "again\n" +
+                MENU + CLOSING);
+  EXPECT_EQ(withPortList(firstOutcome.out, COM), started(COM) + MENU + CLOSING);
+  EXPECT_EQ(logger->mode(), 'o');
+}
+
+}  // namespace
