@@ -81,10 +81,16 @@ void LoggerEmulator::plugIn() {
   fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
   fcntl(master_, F_SETFD, FD_CLOEXEC);
   fcntl(slave_, F_SETFD, FD_CLOEXEC);
-  if (!pinned_.empty()) {
-    std::filesystem::remove(pinned_);
-    std::filesystem::create_symlink(device_, pinned_);
-  }
+  if (!pinned_.empty()) pinTo(pinned_);
+}
+
+// Points the link at the device in one step, so nobody finds it missing.
+void LoggerEmulator::pinTo(const std::filesystem::path& link) const {
+  auto fresh = link;
+  fresh += ".new";
+  std::filesystem::remove(fresh);
+  std::filesystem::create_symlink(device_, fresh);
+  std::filesystem::rename(fresh, link);
 }
 
 // Whether the program has read everything sent so far, so a fault comes at a known point.
@@ -96,18 +102,20 @@ bool LoggerEmulator::allRead() const {
 }
 
 // Closing every descriptor of the master side hangs up the slave, as pulling a USB
-// adapter does to its tty.
+// adapter does to its tty. A replugged logger is pinned anew before the hang-up, so the
+// program finds it as soon as it notices.
 void LoggerEmulator::unplug() {
   std::lock_guard lock(mutex_);
-  close(master_);
-  close(slave_);
+  const int oldMaster = master_, oldSlave = slave_;
   master_ = slave_ = -1;
+  if (options_.replug) plugIn();
+  close(oldMaster);
+  close(oldSlave);
   out_.clear();
   outSent_ = 0;
   command_.clear();
   ++unplugs_;
   options_.unplugAfter.reset();  // once
-  if (options_.replug) plugIn();
 }
 
 LoggerEmulator::~LoggerEmulator() {
@@ -126,8 +134,7 @@ void LoggerEmulator::pin(const std::filesystem::path& portsDir, int com) const {
   std::lock_guard lock(mutex_);
   std::filesystem::create_directories(portsDir);
   pinned_ = portsDir / ("COM" + std::to_string(com));
-  std::filesystem::remove(pinned_);
-  std::filesystem::create_symlink(device_, pinned_);
+  pinTo(pinned_);
 }
 
 std::vector<ReceivedByte> LoggerEmulator::received() const {

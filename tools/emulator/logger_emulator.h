@@ -77,6 +77,7 @@ class LoggerEmulator {
 
  private:
   void plugIn();
+  void pinTo(const std::filesystem::path& link) const;
   void unplug();
   bool allRead() const;
   void run();
