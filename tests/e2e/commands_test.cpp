@@ -30,7 +30,7 @@ void expectGapsAtLeast(const std::vector<emulator::ReceivedByte>& received, mill
 
 class Commands : public ::testing::Test {
  protected:
-  Commands() { logger.pin(session.portsDir(), COM); }
+  Commands() { logger.pin(session.portLink(COM)); }
   Outcome run(std::string_view input) {
     Outcome outcome = session.run(input);
     outcome.out = withPortList(outcome.out, COM);

@@ -13,7 +13,7 @@ constexpr int COM = 7;
 
 class Console : public ::testing::Test {
  protected:
-  Console() { logger.pin(session.portsDir(), COM); }
+  Console() { logger.pin(session.portLink(COM)); }
   Outcome run(const std::string& input) {
     Outcome outcome = session.run(input);
     outcome.out = withPortList(outcome.out, COM);

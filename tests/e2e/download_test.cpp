@@ -20,7 +20,7 @@ class Download : public ::testing::Test {
  protected:
   void startLogger(emulator::Options options) {
     logger = std::make_unique<emulator::LoggerEmulator>(std::move(options));
-    logger->pin(session.portsDir(), COM);
+    logger->pin(session.portLink(COM));
   }
   void startLogger(std::vector<int> readings) {
     emulator::Options options;

@@ -21,7 +21,7 @@ class Faults : public ::testing::Test {
  protected:
   void startLogger(const emulator::Options& options) {
     logger = std::make_unique<emulator::LoggerEmulator>(options);
-    logger->pin(session.portsDir(), COM);
+    logger->pin(session.portLink(COM));
     std::ofstream(session.work() / "data.csv") << "earlier download";
   }
   Outcome downloads(int count) {
@@ -31,8 +31,14 @@ class Faults : public ::testing::Test {
     outcome.out = withPortList(outcome.out, COM);
     return outcome;
   }
-  void expectIdleAndFileUntouched(const Outcome& o) {
+  // Wine's own ReadFile spins on a hung-up tty, so there an unplugged adapter costs
+  // processor time that is not the program's.
+  void expectIdle(const Outcome& o, bool hungUp = false) {
+    if (UNDER_WINE && hungUp) return;
     EXPECT_LT(o.cpuSeconds * 10, o.wallSeconds) << "cpu " << o.cpuSeconds << " s";
+  }
+  void expectIdleAndFileUntouched(const Outcome& o, bool hungUp = false) {
+    expectIdle(o, hungUp);
     EXPECT_EQ(fileContents(session.work() / "data.csv"), "earlier download");
   }
 
@@ -76,12 +82,11 @@ TEST_F(Faults, AnUnpluggedAdapterEndsTheDownloadAndTheNextOneOpensThePortAgain) 
   startLogger(options);
   const std::string firstDevice = logger->device();
   Outcome o = downloads(2);
-  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + receiving(COM) + "# COM7 (" + firstDevice +
-                       ") stopped working: the line hung up; is the adapter still plugged in?\n" +
+  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + receiving(COM) + lostPort(COM, firstDevice) +
                        NOTHING_SAVED + MENU + PERIOD_QUESTIONS + receiving(COM) +
                        summary(2, 86400, 28800) + MENU + CLOSING);
   EXPECT_EQ(logger->unplugs(), 1);
-  EXPECT_LT(o.cpuSeconds * 10, o.wallSeconds);
+  expectIdle(o, true);
   EXPECT_EQ(fileContents(session.work() / "data.csv"),
             "2026-05-01 08:00:00, 100\r\n2026-05-01 16:00:00, 100\r\n");
 }
@@ -92,16 +97,15 @@ TEST_F(Faults, AnAdapterThatStaysUnpluggedIsReportedAtTheNextDownload) {
   startLogger(options);
   const std::string device = logger->device();
   Outcome o = downloads(2);
-  const std::string cannot =
-      "# Cannot open COM7 (" + session.portsDir().string() + "/COM7): No such file or directory\n";
-  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + receiving(COM) + "# COM7 (" + device +
-                       ") stopped working: the line hung up; is the adapter still plugged in?\n" +
+  const std::string cannot = noSuchPort(COM, session.portLink(COM).string());
+  EXPECT_EQ(o.out, started(COM) + PERIOD_QUESTIONS + receiving(COM) + lostPort(COM, device) +
                        NOTHING_SAVED + MENU + PERIOD_QUESTIONS + CLOSING + opening(COM) + cannot +
                        "# COM7 is not open\n" + NOTHING_SAVED + MENU + CLOSING);
-  expectIdleAndFileUntouched(o);
+  expectIdleAndFileUntouched(o, true);
 }
 
 TEST_F(Faults, ASecondDatalogOnThePortIsRefused) {
+  if (UNDER_WINE) GTEST_SKIP() << "wine lets two programs open one COM port; Windows does not";
   startLogger(hundreds(1));
   const pid_t first = session.start("7\n3\n99\n");  // the mode command holds the port 1.25 s
   std::this_thread::sleep_for(std::chrono::milliseconds(400));

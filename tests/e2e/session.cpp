@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -15,6 +16,17 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// What the program wrote to the console. A Windows console program writes text mode:
+// CR LF line ends, read here as LF.
+std::string consoleText(const fs::path& file) {
+  std::string text = fileContents(file);
+  if (!UNDER_WINE) return text;
+  std::string lf;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
+  return lf;
+}
 
 double seconds(const timeval& tv) {
   return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
@@ -48,7 +60,18 @@ pid_t Session::start(std::string_view input, const std::string& tz) const {
     if (chdir(work_.c_str()) != 0) _exit(126);
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
     setenv("TZ", tz.c_str(), 1);
-    execl(DATALOG_BINARY, "datalog", static_cast<char*>(nullptr));
+    if (UNDER_WINE) {
+      setenv("WINEPREFIX", DATALOG_WINEPREFIX, 1);
+      setenv("WINEDEBUG", "-all", 1);
+      // msvcrt reads a TZ variable with United States rules only; a Windows program takes
+      // its zone from the system, which wine sets from TZ. So TZ is cleared on the Windows
+      // side only.
+      std::string command = std::string("set TZ=&& Z:") + DATALOG_BINARY;
+      std::replace(command.begin(), command.end(), '/', '\\');
+      execlp("wine", "wine", "cmd", "/c", command.c_str(), static_cast<char*>(nullptr));
+    } else {
+      execl(DATALOG_BINARY, "datalog", static_cast<char*>(nullptr));
+    }
     _exit(127);
   }
   ids_[pid] = id;
@@ -75,9 +98,15 @@ Outcome Session::finish(pid_t pid, std::chrono::seconds limit) const {
   outcome.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   const int id = ids_.at(pid);
-  outcome.out = fileContents(dir_.path() / ("stdout" + std::to_string(id)));
-  outcome.err = fileContents(dir_.path() / ("stderr" + std::to_string(id)));
+  outcome.out = consoleText(dir_.path() / ("stdout" + std::to_string(id)));
+  outcome.err = consoleText(dir_.path() / ("stderr" + std::to_string(id)));
   return outcome;
+}
+
+fs::path Session::portLink(int com) const {
+  if (UNDER_WINE)
+    return fs::path(DATALOG_WINEPREFIX) / "dosdevices" / ("com" + std::to_string(com));
+  return portsDir() / ("COM" + std::to_string(com));
 }
 
 Outcome Session::run(std::string_view input, const std::string& tz,

@@ -1,5 +1,6 @@
 // Runs the real datalog binary in a folder of its own, with a scripted standard input,
-// its ports folder under a temporary XDG_CONFIG_HOME.
+// its ports folder under a temporary XDG_CONFIG_HOME; or the Windows build under wine,
+// its COM ports linked in the prefix's dosdevices folder.
 #pragma once
 
 #include <sys/types.h>
@@ -12,6 +13,9 @@
 #include <vector>
 
 #include "temp_dir.h"
+
+// Whether the program under test is the Windows build, run under wine.
+inline constexpr bool UNDER_WINE = DATALOG_UNDER_WINE;
 
 struct Outcome {
   std::string out;
@@ -27,6 +31,8 @@ class Session {
 
   const std::filesystem::path& work() const { return work_; }
   std::filesystem::path portsDir() const { return config_ / "datalog" / "ports"; }
+  // Where a device is linked to become COM<com> for the program under test.
+  std::filesystem::path portLink(int com) const;
 
   // Starts datalog with `input` on its standard input (closed after it) and TZ set to
   // `tz`; waits for it to end, killing it after `limit`.

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "session.h"
+
 inline const std::string PORT_QUESTION =
     "The following serial ports are available on your computer:\n\t{PORTS}\n"
     "Please enter a serial port number:\n> ";
@@ -51,4 +53,33 @@ inline std::string receiving(int com) { return CLOSING + opening(com) + "about t
 inline std::string summary(std::size_t u, long long span, long long interval) {
   return "\nDatapoints = " + std::to_string(u) + "\n\nTimeSpan = " + std::to_string(span) +
          "\n\nInterval = " + std::to_string(interval) + "\n";
+}
+
+// What differs between the two builds.
+
+// The device a message names for COM<com>: on Linux the tty behind it, on Windows the
+// device namespace name.
+inline std::string shownDevice(int com, const std::string& linuxDevice) {
+  return UNDER_WINE ? "\\\\.\\COM" + std::to_string(com) : linuxDevice;
+}
+
+// The line for a COM number that nothing answers to.
+inline std::string noSuchPort(int com, const std::string& linuxDevice = "") {
+  const std::string name = "COM" + std::to_string(com);
+  if (UNDER_WINE)
+    return "# Cannot open " + name + " (" + shownDevice(com, "") +
+           "): File not found; there is no such port\n";
+  if (linuxDevice.empty()) return "# Cannot open " + name + ": there is no such port\n";
+  return "# Cannot open " + name + " (" + linuxDevice + "): No such file or directory\n";
+}
+
+// The lines for a port that stopped working in the middle of a download. On Windows an
+// unplugged adapter makes reads fail, but wine keeps a hung-up tty open and lets every
+// read wait out its time-out, so there the logger just seems to have stopped sending.
+inline std::string lostPort(int com, const std::string& linuxDevice) {
+  if (UNDER_WINE)
+    return "# No data from COM" + std::to_string(com) +
+           " for 10 seconds; the logger stopped sending\n";
+  return "# COM" + std::to_string(com) + " (" + linuxDevice +
+         ") stopped working: the line hung up; is the adapter still plugged in?\n";
 }

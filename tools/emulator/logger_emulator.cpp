@@ -130,10 +130,10 @@ std::string LoggerEmulator::device() const {
   return device_;
 }
 
-void LoggerEmulator::pin(const std::filesystem::path& portsDir, int com) const {
+void LoggerEmulator::pin(const std::filesystem::path& link) const {
   std::lock_guard lock(mutex_);
-  std::filesystem::create_directories(portsDir);
-  pinned_ = portsDir / ("COM" + std::to_string(com));
+  std::filesystem::create_directories(link.parent_path());
+  pinned_ = link;
   pinTo(pinned_);
 }
 

@@ -64,8 +64,10 @@ class LoggerEmulator {
   // The device the program opens (the pseudo-terminal's slave side).
   std::string device() const;
 
-  // Makes the device COM<com> for a program whose ports folder is `portsDir`.
-  void pin(const std::filesystem::path& portsDir, int com) const;
+  // Makes `link` a symbolic link to the device, as a COM port is pinned (for datalog, a
+  // ports folder's COM<n>; for wine, a prefix's dosdevices/com<n>). A replugged logger
+  // moves the link to its new device.
+  void pin(const std::filesystem::path& link) const;
 
   std::vector<ReceivedByte> received() const;
   // The register writes taken so far, register number to value.

@@ -16,8 +16,11 @@ void usage() {
   std::fputs(
       "usage: logger-emulator [--com N] [--ports-dir DIR] [--readings FILE | --generate N] "
       "[--paced]\n"
+      "       [--silent-after BYTES] [--unplug-after BYTES [--replug]]\n"
       "Plays a data logger on a pseudo-terminal and pins it as COM N (default 7) in DIR\n"
-      "(default ${XDG_CONFIG_HOME:-$HOME/.config}/datalog/ports) until interrupted.\n",
+      "(default ${XDG_CONFIG_HOME:-$HOME/.config}/datalog/ports) until interrupted.\n"
+      "Faults: fall silent, or unplug the adapter (and plug it back in), after that many\n"
+      "bytes of the log dump.\n",
       stderr);
   std::exit(2);
 }
@@ -49,6 +52,12 @@ int main(int argc, char** argv) {
       options.readings = emulator::generatedReadings(std::strtoul(argv[++i], nullptr, 10));
     else if (arg == "--paced")
       options.paced = true;
+    else if (arg == "--silent-after" && hasValue)
+      options.silentAfter = std::strtoul(argv[++i], nullptr, 10);
+    else if (arg == "--unplug-after" && hasValue)
+      options.unplugAfter = std::strtoul(argv[++i], nullptr, 10);
+    else if (arg == "--replug")
+      options.replug = true;
     else
       usage();
   }
@@ -57,7 +66,7 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, [](int) { stopping = 1; });
 
   emulator::LoggerEmulator logger(options);
-  logger.pin(portsDir, com);
+  logger.pin(portsDir / ("COM" + std::to_string(com)));
   std::printf("Logger emulator on %s, pinned as COM%d in %s, holding %zu readings\n",
               logger.device().c_str(), com, portsDir.c_str(), options.readings.size());
   std::fflush(stdout);
