@@ -177,4 +177,25 @@ TEST_F(Download, EachDownloadResetsTheLinkAndAsksAfresh) {
   EXPECT_EQ(csv(), "2026-02-01 00:00:00, 9\r\n");
 }
 
+TEST_F(Download, TheWindowsBuildWritesTheSameBytesAsTheLinuxBuild) {
+  if (!UNDER_WINE) GTEST_SKIP() << "compares the Windows build under wine with the Linux build";
+  emulator::Options options;
+  options.readings = emulator::generatedReadings(2000);
+  startLogger(options);
+  fs::create_symlink(logger->device(), session.portsDir() / "COM7");
+  const std::string input =
+      "7\n2\n" + typed({3, 28, 2026, 12, 0}) + typed({3, 30, 2026, 12, 0}) + "99\n";
+  const std::string zone = "CET-1CEST,M3.5.0,M10.5.0/3";
+
+  Outcome windows = session.run(input, zone);
+  const std::string windowsCsv = csv();
+  fs::remove(session.work() / "data.csv");
+  Outcome linux = session.runLinuxBuild(input, zone);
+
+  EXPECT_EQ(windows.status, 0);
+  EXPECT_EQ(linux.status, 0);
+  EXPECT_EQ(std::count(windowsCsv.begin(), windowsCsv.end(), '\n'), 2000);
+  EXPECT_TRUE(windowsCsv == csv()) << "the two files differ";
+}
+
 }  // namespace

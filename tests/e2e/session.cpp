@@ -39,7 +39,7 @@ Session::Session() : config_(dir_.path() / "config"), work_(dir_.path() / "work"
   fs::create_directories(work_);
 }
 
-pid_t Session::start(std::string_view input, const std::string& tz) const {
+pid_t Session::start(std::string_view input, const std::string& tz, bool linuxBuild) const {
   const int id = runs_++;
   const fs::path in = dir_.path() / ("stdin" + std::to_string(id));
   std::ofstream(in, std::ios::binary) << input;
@@ -60,7 +60,7 @@ pid_t Session::start(std::string_view input, const std::string& tz) const {
     if (chdir(work_.c_str()) != 0) _exit(126);
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
     setenv("TZ", tz.c_str(), 1);
-    if (UNDER_WINE) {
+    if (UNDER_WINE && !linuxBuild) {
       setenv("WINEPREFIX", DATALOG_WINEPREFIX, 1);
       setenv("WINEDEBUG", "-all", 1);
       // msvcrt reads a TZ variable with United States rules only; a Windows program takes
@@ -70,7 +70,8 @@ pid_t Session::start(std::string_view input, const std::string& tz) const {
       std::replace(command.begin(), command.end(), '/', '\\');
       execlp("wine", "wine", "cmd", "/c", command.c_str(), static_cast<char*>(nullptr));
     } else {
-      execl(DATALOG_BINARY, "datalog", static_cast<char*>(nullptr));
+      execl(linuxBuild ? DATALOG_LINUX_BINARY : DATALOG_BINARY, "datalog",
+            static_cast<char*>(nullptr));
     }
     _exit(127);
   }
@@ -112,6 +113,10 @@ fs::path Session::portLink(int com) const {
 Outcome Session::run(std::string_view input, const std::string& tz,
                      std::chrono::seconds limit) const {
   return finish(start(input, tz), limit);
+}
+
+Outcome Session::runLinuxBuild(std::string_view input, const std::string& tz) const {
+  return finish(start(input, tz, true));
 }
 
 std::string withPortList(std::string out, int com) {

@@ -39,8 +39,11 @@ class Session {
   Outcome run(std::string_view input, const std::string& tz = "UTC",
               std::chrono::seconds limit = std::chrono::seconds(120)) const;
 
+  // Runs the Linux build, where the program under test is the Windows one.
+  Outcome runLinuxBuild(std::string_view input, const std::string& tz) const;
+
   // The same, in two steps, for running two at once.
-  pid_t start(std::string_view input, const std::string& tz = "UTC") const;
+  pid_t start(std::string_view input, const std::string& tz = "UTC", bool linuxBuild = false) const;
   Outcome finish(pid_t pid, std::chrono::seconds limit = std::chrono::seconds(120)) const;
 
  private:
