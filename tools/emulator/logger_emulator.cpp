@@ -171,10 +171,19 @@ void LoggerEmulator::run() {
     const std::size_t sendable =
         options_.silentAfter ? std::min(out_.size(), *options_.silentAfter) : out_.size();
     const bool sending = outSent_ < sendable;
-    pollfd pfd{master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
-    int timeout = 20;
-    if (sending && options_.paced) timeout = 1;
-    if (poll(&pfd, 1, timeout) < 0 && errno != EINTR) return;
+    // Wait for the program's bytes; while sending, also for room in the pseudo-terminal,
+    // or, when paced, for the moment the next byte would have crossed the wire.
+    std::chrono::nanoseconds wait = std::chrono::milliseconds(20);
+    short events = POLLIN;
+    if (sending && (!options_.paced || blocked_)) events |= POLLOUT;
+    if (sending && options_.paced) {
+      const auto nextSlot = outStart_ + BYTE_TIME * static_cast<long>(outSent_ + 1);
+      wait = std::max(std::chrono::nanoseconds(0), nextSlot - Clock::now());
+    }
+    pollfd pfd{master_, events, 0};
+    const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
+                           static_cast<long>(wait.count() % 1'000'000'000)};
+    if (ppoll(&pfd, 1, &timeout, nullptr) < 0 && errno != EINTR) return;
     if (pfd.revents & POLLIN) {
       unsigned char buffer[256];
       ssize_t n = read(master_, buffer, sizeof buffer);
@@ -222,7 +231,9 @@ void LoggerEmulator::send() {
   if (options_.silentAfter) due = std::min(due, *options_.silentAfter);
   if (options_.unplugAfter) due = std::min(due, *options_.unplugAfter);
   if (due <= outSent_) return;
-  ssize_t n = write(master_, out_.data() + outSent_, due - outSent_);
+  const std::size_t want = due - outSent_;
+  ssize_t n = write(master_, out_.data() + outSent_, want);
+  blocked_ = n < static_cast<ssize_t>(want);
   if (n > 0) {
     outSent_ += static_cast<std::size_t>(n);
     lastWrite_ = Clock::now();

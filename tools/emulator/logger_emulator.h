@@ -104,6 +104,7 @@ class LoggerEmulator {
   // Output in flight.
   std::string out_;
   std::size_t outSent_ = 0;
+  bool blocked_ = false;  // the pseudo-terminal took less than was written
   Clock::time_point outStart_;
   Clock::time_point lastWrite_;
 
