@@ -101,6 +101,20 @@ TEST_F(Download, DatesAfter2038Work) {
   EXPECT_EQ(csv(), "2038-01-19 03:14:00, 5\r\n2038-01-19 03:19:00, 6\r\n");
 }
 
+TEST_F(Download, ADateBeyondTheClockIsAskedAgain) {
+  // Windows converts times up to the end of the year 3000; glibc takes any year an int
+  // holds, so there the same answers are simply accepted.
+  if (!UNDER_WINE) GTEST_SKIP() << "every year an int holds is a valid date on Linux";
+  startLogger({4});
+  Outcome o = session.run("7\n2\n" + typed({1, 1, 3001, 0, 0}) + typed({1, 1, 2030, 0, 0}) +
+                          typed({1, 1, 2030, 0, 0}) + "99\n");
+  EXPECT_EQ(withPortList(o.out, COM),
+            started(COM) + momentQuestions("Enter Starting\n") +
+                "That date is beyond what this computer's clock can represent; enter it again.\n" +
+                PERIOD_QUESTIONS + receiving(COM) + summary(1, 0, 0) + MENU + CLOSING);
+  EXPECT_EQ(csv(), "2030-01-01 00:00:00, 4\r\n");
+}
+
 TEST_F(Download, AFullLoggerAndMoreLoseNoReading) {
   std::vector<int> readings(33500);
   for (std::size_t i = 0; i < readings.size(); ++i) readings[i] = static_cast<int>(i % 256);
