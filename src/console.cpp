@@ -53,27 +53,23 @@ std::optional<float> leadingFloat(std::string_view text) {
   return value;
 }
 
-Answer readInt(int& value) {
+namespace {
+
+// Reads one answer and takes the number `parse` finds at its start.
+template <typename T>
+Answer readNumber(T& value, std::optional<T> (*parse)(std::string_view)) {
   auto line = readAnswerLine();
   if (!line) return Answer::EndOfInput;
-  auto number = leadingInt(*line);
+  auto number = parse(*line);
   if (!number) return Answer::NotANumber;
   value = *number;
   return Answer::Number;
 }
 
-Answer readFloat(float& value) {
-  auto line = readAnswerLine();
-  if (!line) return Answer::EndOfInput;
-  auto number = leadingFloat(*line);
-  if (!number) return Answer::NotANumber;
-  value = *number;
-  return Answer::Number;
-}
-
-std::optional<int> askInt() {
-  int value = 0;
-  switch (readInt(value)) {
+template <typename T>
+std::optional<T> askNumber(Answer (*read)(T&)) {
+  T value{};
+  switch (read(value)) {
     case Answer::Number: return value;
     case Answer::NotANumber: return std::nullopt;
     case Answer::EndOfInput: break;
@@ -81,15 +77,12 @@ std::optional<int> askInt() {
   quit(EXIT_INPUT_ENDED);
 }
 
-std::optional<float> askFloat() {
-  float value = 0;
-  switch (readFloat(value)) {
-    case Answer::Number: return value;
-    case Answer::NotANumber: return std::nullopt;
-    case Answer::EndOfInput: break;
-  }
-  quit(EXIT_INPUT_ENDED);
-}
+}  // namespace
+
+Answer readInt(int& value) { return readNumber(value, leadingInt); }
+Answer readFloat(float& value) { return readNumber(value, leadingFloat); }
+std::optional<int> askInt() { return askNumber(readInt); }
+std::optional<float> askFloat() { return askNumber(readFloat); }
 
 void quit(int status) {
   serClose();

@@ -3,14 +3,12 @@
 
 #include <chrono>
 
-#include "logger_emulator.h"
-#include "session.h"
+#include "logger_test.h"
 #include "transcript.h"
 
 namespace {
 
 using std::chrono::milliseconds;
-constexpr int COM = 7;
 
 std::string bytesOf(const std::vector<emulator::ReceivedByte>& received) {
   std::string text;
@@ -28,25 +26,18 @@ void expectGapsAtLeast(const std::vector<emulator::ReceivedByte>& received, mill
     EXPECT_GE(received[i].at - received[i - 1].at, least - STAMP_SLACK) << "before byte " << i;
 }
 
-class Commands : public ::testing::Test {
+class Commands : public LoggerTest {
  protected:
-  Commands() { logger.pin(session.portLink(COM)); }
-  Outcome run(std::string_view input) {
-    Outcome outcome = session.run(input);
-    outcome.out = withPortList(outcome.out, COM);
-    return outcome;
-  }
-  Session session;
-  emulator::LoggerEmulator logger{{}};
+  Commands() { startLogger(); }
 };
 
 TEST_F(Commands, IntervalIsTenPacedBytesHighRegisterFirst) {
   Outcome o = run("7\n1\n300\n99\n");
   EXPECT_EQ(o.out, started(COM) + INTERVAL_QUESTION + MENU + CLOSING);
-  const auto received = logger.received();
+  const auto received = logger->received();
   EXPECT_EQ(bytesOf(received), "w0402w0558");
   expectGapsAtLeast(received, milliseconds(250));
-  EXPECT_EQ(logger.registers(), (std::map<int, int>{{4, 0x02}, {5, 0x58}}));
+  EXPECT_EQ(logger->registers(), (std::map<int, int>{{4, 0x02}, {5, 0x58}}));
 }
 
 TEST_F(Commands, IntervalsThatCannotBeSentAreRefusedWithAMessage) {
@@ -56,25 +47,25 @@ TEST_F(Commands, IntervalsThatCannotBeSentAreRefusedWithAMessage) {
   std::string expected = started(COM);
   for (int i = 0; i < 6; ++i) expected += INTERVAL_QUESTION + refused + MENU;
   EXPECT_EQ(o.out, expected + CLOSING);
-  EXPECT_TRUE(logger.received().empty());
+  EXPECT_TRUE(logger->received().empty());
 }
 
 TEST_F(Commands, ModesAreMThenTheLetterASecondLater) {
   Outcome o = run("7\n3\n4\n99\n");
   EXPECT_EQ(o.out, started(COM) + MENU + MENU + CLOSING);
-  const auto received = logger.received();
+  const auto received = logger->received();
   ASSERT_EQ(bytesOf(received), "momd");
   EXPECT_GE(received[1].at - received[0].at, milliseconds(1000) - STAMP_SLACK);
   EXPECT_GE(received[2].at - received[1].at, milliseconds(250) - STAMP_SLACK);
   EXPECT_GE(received[3].at - received[2].at, milliseconds(1000) - STAMP_SLACK);
-  EXPECT_EQ(logger.mode(), 'd');
+  EXPECT_EQ(logger->mode(), 'd');
 }
 
 TEST_F(Commands, EndOfInputInTheIntervalQuestionClosesThePort) {
   Outcome o = run("7\n1\n");
   EXPECT_EQ(o.out, started(COM) + INTERVAL_QUESTION + CLOSING);
   EXPECT_EQ(o.status, 2);
-  EXPECT_TRUE(logger.received().empty());
+  EXPECT_TRUE(logger->received().empty());
 }
 
 }  // namespace

@@ -3,24 +3,14 @@
 
 #include <filesystem>
 
-#include "logger_emulator.h"
-#include "session.h"
+#include "logger_test.h"
 #include "transcript.h"
 
 namespace {
 
-constexpr int COM = 7;
-
-class Console : public ::testing::Test {
+class Console : public LoggerTest {
  protected:
-  Console() { logger.pin(session.portLink(COM)); }
-  Outcome run(const std::string& input) {
-    Outcome outcome = session.run(input);
-    outcome.out = withPortList(outcome.out, COM);
-    return outcome;
-  }
-  Session session;
-  emulator::LoggerEmulator logger{{}};
+  Console() { startLogger(); }
 };
 
 TEST_F(Console, EndOfInputInAnyPeriodQuestionClosesThePortAndExitsWithTwo) {
@@ -45,7 +35,7 @@ TEST_F(Console, EndOfInputInAnyPeriodQuestionClosesThePortAndExitsWithTwo) {
     input += answers[k];
   }
   EXPECT_FALSE(std::filesystem::exists(session.work() / "data.csv"));
-  EXPECT_TRUE(logger.received().empty());
+  EXPECT_TRUE(logger->received().empty());
 }
 
 TEST_F(Console, VeryLongLinesAndHugeNumbersAreOrdinaryWrongAnswers) {

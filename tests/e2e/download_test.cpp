@@ -6,40 +6,23 @@
 #include <fstream>
 #include <sstream>
 
-#include "logger_emulator.h"
-#include "session.h"
+#include "logger_test.h"
 #include "transcript.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-constexpr int COM = 7;
 const std::string NO_DATA = "\n\n No data downloaded.\n";
 
-class Download : public ::testing::Test {
+class Download : public LoggerTest {
  protected:
-  void startLogger(emulator::Options options) {
-    logger = std::make_unique<emulator::LoggerEmulator>(std::move(options));
-    logger->pin(session.portLink(COM));
-  }
-  void startLogger(std::vector<int> readings) {
-    emulator::Options options;
-    options.readings = std::move(readings);
-    startLogger(std::move(options));
-  }
   // Runs one download of the period from `start` to `end`, then quits.
   Outcome download(const Moment& start, const Moment& end, const std::string& tz = "UTC") {
-    Outcome outcome = session.run("7\n2\n" + typed(start) + typed(end) + "99\n", tz);
-    outcome.out = withPortList(outcome.out, COM);
-    return outcome;
+    return run("7\n2\n" + typed(start) + typed(end) + "99\n", tz);
   }
-  std::string csv() const { return fileContents(session.work() / "data.csv"); }
   std::string transcript(const std::string& middle) const {
     return started(COM) + PERIOD_QUESTIONS + receiving(COM) + middle + MENU + CLOSING;
   }
-
-  Session session;
-  std::unique_ptr<emulator::LoggerEmulator> logger;
 };
 
 TEST_F(Download, SpacesTheReadingsOverThePeriodAndWritesTheFile) {
@@ -106,9 +89,9 @@ TEST_F(Download, ADateBeyondTheClockIsAskedAgain) {
   // holds, so there the same answers are simply accepted.
   if (!UNDER_WINE) GTEST_SKIP() << "every year an int holds is a valid date on Linux";
   startLogger({4});
-  Outcome o = session.run("7\n2\n" + typed({1, 1, 3001, 0, 0}) + typed({1, 1, 2030, 0, 0}) +
-                          typed({1, 1, 2030, 0, 0}) + "99\n");
-  EXPECT_EQ(withPortList(o.out, COM),
+  Outcome o = run("7\n2\n" + typed({1, 1, 3001, 0, 0}) + typed({1, 1, 2030, 0, 0}) +
+                  typed({1, 1, 2030, 0, 0}) + "99\n");
+  EXPECT_EQ(o.out,
             started(COM) + momentQuestions("Enter Starting\n") +
                 "That date is beyond what this computer's clock can represent; enter it again.\n" +
                 PERIOD_QUESTIONS + receiving(COM) + summary(1, 0, 0) + MENU + CLOSING);
@@ -159,15 +142,14 @@ TEST_F(Download, WrongAnswersInThePeriodAreAskedAgainAsTheyShouldBe) {
   const std::string input = "7\n2\n0\n13\n4\n32\nx\n11\n2001\n2026\n24\nabc\n10\n60\n0\n" +
                             typed({4, 11, 2026, 9, 59}) + typed({4, 11, 2026, 10, 0}) +
                             typed({4, 11, 2026, 10, 0}) + "99\n";
-  Outcome o = session.run(input);
+  Outcome o = run(input);
   const std::string starting = "Enter Starting\n";
   const std::string hour = "\tHour (24 hour clock): \n> ";
   const std::string minute = "\tMinute: \n> ";
   const std::string firstStart = starting + "\tMonth: \n> " + starting + "\tDay: \n> " + starting +
                                  "\tYear: \n> " + hour + hour + hour + minute + minute;
-  EXPECT_EQ(withPortList(o.out, COM), started(COM) + firstStart +
-                                          momentQuestions("Enter Ending\n") + PERIOD_QUESTIONS +
-                                          receiving(COM) + summary(1, 0, 0) + MENU + CLOSING);
+  EXPECT_EQ(o.out, started(COM) + firstStart + momentQuestions("Enter Ending\n") +
+                       PERIOD_QUESTIONS + receiving(COM) + summary(1, 0, 0) + MENU + CLOSING);
   EXPECT_EQ(csv(), "2026-04-11 10:00:00, 1\r\n");
 }
 
@@ -183,10 +165,10 @@ TEST_F(Download, AFileThatCannotBeWrittenIsReportedAndTheMenuComesBack) {
 
 TEST_F(Download, EachDownloadResetsTheLinkAndAsksAfresh) {
   startLogger({9});
-  Outcome o = session.run("7\n2\n" + typed({1, 1, 2026, 0, 0}) + typed({1, 1, 2026, 0, 0}) + "2\n" +
-                          typed({2, 1, 2026, 0, 0}) + typed({2, 1, 2026, 0, 0}) + "99\n");
+  Outcome o = run("7\n2\n" + typed({1, 1, 2026, 0, 0}) + typed({1, 1, 2026, 0, 0}) + "2\n" +
+                  typed({2, 1, 2026, 0, 0}) + typed({2, 1, 2026, 0, 0}) + "99\n");
   const std::string one = PERIOD_QUESTIONS + receiving(COM) + summary(1, 0, 0) + MENU;
-  EXPECT_EQ(withPortList(o.out, COM), started(COM) + one + one + CLOSING);
+  EXPECT_EQ(o.out, started(COM) + one + one + CLOSING);
   EXPECT_EQ(logger->dumpsSent(), 2);
   EXPECT_EQ(csv(), "2026-02-01 00:00:00, 9\r\n");
 }

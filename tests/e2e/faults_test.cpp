@@ -5,31 +5,23 @@
 #include <fstream>
 #include <thread>
 
-#include "logger_emulator.h"
-#include "session.h"
+#include "logger_test.h"
 #include "transcript.h"
 
 namespace {
 
-constexpr int COM = 7;
 const std::string NOTHING_SAVED =
     "Nothing was saved: ./data.csv is as it was and the readings are still in the logger.\n";
 const std::string SILENT = "# No data from COM7 for 10 seconds; the logger stopped sending\n";
 const Moment START{5, 1, 2026, 8, 0}, END{5, 2, 2026, 8, 0};
 
-class Faults : public ::testing::Test {
+class Faults : public LoggerTest {
  protected:
-  void startLogger(const emulator::Options& options) {
-    logger = std::make_unique<emulator::LoggerEmulator>(options);
-    logger->pin(session.portLink(COM));
-    std::ofstream(session.work() / "data.csv") << "earlier download";
-  }
+  Faults() { std::ofstream(session.work() / "data.csv") << "earlier download"; }
   Outcome downloads(int count) {
     std::string input = "7\n";
     for (int i = 0; i < count; ++i) input += "2\n" + typed(START) + typed(END);
-    Outcome outcome = session.run(input + "99\n");
-    outcome.out = withPortList(outcome.out, COM);
-    return outcome;
+    return run(input + "99\n");
   }
   // Wine's own ReadFile spins on a hung-up tty, so there an unplugged adapter costs
   // processor time that is not the program's.
@@ -39,11 +31,8 @@ class Faults : public ::testing::Test {
   }
   void expectIdleAndFileUntouched(const Outcome& o, bool hungUp = false) {
     expectIdle(o, hungUp);
-    EXPECT_EQ(fileContents(session.work() / "data.csv"), "earlier download");
+    EXPECT_EQ(csv(), "earlier download");
   }
-
-  Session session;
-  std::unique_ptr<emulator::LoggerEmulator> logger;
 };
 
 // Readings of 100: five bytes a line, so a byte count is a reading count.
@@ -87,8 +76,7 @@ TEST_F(Faults, AnUnpluggedAdapterEndsTheDownloadAndTheNextOneOpensThePortAgain) 
                        summary(2, 86400, 28800) + MENU + CLOSING);
   EXPECT_EQ(logger->unplugs(), 1);
   expectIdle(o, true);
-  EXPECT_EQ(fileContents(session.work() / "data.csv"),
-            "2026-05-01 08:00:00, 100\r\n2026-05-01 16:00:00, 100\r\n");
+  EXPECT_EQ(csv(), "2026-05-01 08:00:00, 100\r\n2026-05-01 16:00:00, 100\r\n");
 }
 
 TEST_F(Faults, AnAdapterThatStaysUnpluggedIsReportedAtTheNextDownload) {
@@ -109,10 +97,10 @@ TEST_F(Faults, ASecondDatalogOnThePortIsRefused) {
   startLogger(hundreds(1));
   const pid_t first = session.start("7\n3\n99\n");  // the mode command holds the port 1.25 s
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  Outcome second = session.run("7\n99\n");
+  Outcome second = run("7\n99\n");
   Outcome firstOutcome = session.finish(first);
 
-  EXPECT_EQ(withPortList(second.out, COM),
+  EXPECT_EQ(second.out,
             PORT_QUESTION + opening(COM) + "# Cannot open COM7 (" + logger->device() +
                 "): Device or resource busy; another program holds the port, close it and try "
                 "again\n" +

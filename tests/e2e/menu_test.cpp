@@ -4,25 +4,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "logger_emulator.h"
-#include "session.h"
+#include "logger_test.h"
 #include "transcript.h"
 
 namespace {
 
-constexpr int COM = 7;
-
-class Menu : public ::testing::Test {
+class Menu : public LoggerTest {
  protected:
-  Menu() { logger.pin(session.portLink(COM)); }
-  Outcome run(std::string_view input) {
-    Outcome outcome = session.run(input);
-    outcome.out = withPortList(outcome.out, COM);
-    return outcome;
-  }
-
-  Session session;
-  emulator::LoggerEmulator logger{{}};
+  Menu() { startLogger(); }
 };
 
 TEST_F(Menu, QuitClosesThePortAndExitsWithZero) {
@@ -30,7 +19,7 @@ TEST_F(Menu, QuitClosesThePortAndExitsWithZero) {
   EXPECT_EQ(o.out, started(COM) + CLOSING);
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(o.status, 0);
-  EXPECT_TRUE(logger.received().empty());
+  EXPECT_TRUE(logger->received().empty());
 }
 
 TEST_F(Menu, OtherAnswersAreInvalidSelectionsAndTheMenuComesBack) {
@@ -89,24 +78,22 @@ TEST_F(Menu, APortThatIsNotThereIsReportedAndNothingWaitsForIt) {
 
 TEST_F(Menu, APortHeldByAnotherProgramIsReportedAsBusy) {
   if (UNDER_WINE) GTEST_SKIP() << "wine does not take the lock other Linux programs take";
-  const int held = open(logger.device().c_str(), O_RDWR | O_NOCTTY);
+  const int held = open(logger->device().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(held, 0);
   ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
   Outcome o = run("7\n99\n");
   close(held);
-  EXPECT_EQ(o.out, PORT_QUESTION + opening(COM) + "# Cannot open COM7 (" + logger.device() +
+  EXPECT_EQ(o.out, PORT_QUESTION + opening(COM) + "# Cannot open COM7 (" + logger->device() +
                        "): Device or resource busy; another program holds the port, close "
                        "it and try again\n" +
                        MENU + CLOSING);
 }
 
-TEST(MenuPorts, PortsAboveNineWork) {
-  Session session;
-  emulator::LoggerEmulator logger({});
-  logger.pin(session.portLink(12));
+TEST_F(Menu, PortsAboveNineWork) {
+  logger->pin(session.portLink(12));
   Outcome o = session.run("12\n4\n99\n");
   EXPECT_EQ(withPortList(o.out, 12), started(12) + MENU + CLOSING);
-  EXPECT_EQ(logger.mode(), 'd');
+  EXPECT_EQ(logger->mode(), 'd');
 }
 
 }  // namespace
