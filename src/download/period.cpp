@@ -9,29 +9,28 @@
 
 namespace {
 
+void ask(const char* mess, const char* question) {
+  std::fputs(mess, stdout);
+  std::fputs(question, stdout);
+  std::fflush(stdout);
+}
+
+bool inRange(std::optional<int> value, int low, int high) {
+  return value && *value >= low && *value <= high;
+}
+
 // Reads numbers until one lies in [low, high]; wrong answers are passed over silently.
 int readInRange(int low, int high) {
-  for (;;) {
-    auto value = askInt();
-    if (value && *value >= low && *value <= high) return *value;
-  }
+  for (;;)
+    if (auto value = askInt(); inRange(value, low, high)) return *value;
 }
 
 // Asks `question` under `mess` until the answer lies in [low, high].
 int askInRange(const char* mess, const char* question, int low, int high) {
   for (;;) {
-    std::fputs(mess, stdout);
-    std::fputs(question, stdout);
-    std::fflush(stdout);
-    auto value = askInt();
-    if (value && *value >= low && *value <= high) return *value;
+    ask(mess, question);
+    if (auto value = askInt(); inRange(value, low, high)) return *value;
   }
-}
-
-void ask(const char* mess, const char* question) {
-  std::fputs(mess, stdout);
-  std::fputs(question, stdout);
-  std::fflush(stdout);
 }
 
 // A moment typed in local time, or nothing when the time conversion cannot represent it.
