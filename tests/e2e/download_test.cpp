@@ -118,6 +118,20 @@ TEST_F(Download, AFullLoggerAndMoreLoseNoReading) {
   EXPECT_TRUE(csv().ends_with("2026-01-24 06:19:59, 219\r\n"));
 }
 
+TEST_F(Download, AtTheRateOfTheWireEveryReadingArrives) {
+  emulator::Options options;
+  options.readings = emulator::generatedReadings(300);
+  options.paced = true;  // 9600 baud 8N1, about 1.8 s for this dump
+  startLogger(options);
+  Outcome o = download({1, 1, 2026, 0, 0}, {1, 1, 2026, 5, 1});
+  EXPECT_EQ(o.out, transcript("..." + summary(300, 18060, 60)));
+  std::istringstream file(csv());
+  std::size_t rows = 0;
+  for (std::string row; std::getline(file, row); ++rows)
+    ASSERT_EQ(row.substr(19), ", " + std::to_string(options.readings[rows]) + "\r") << rows;
+  EXPECT_EQ(rows, 300u);
+}
+
 TEST_F(Download, BelowAHundredReadingsNoDotAndAnEmptyLineBeforeTheSummary) {
   startLogger(std::vector<int>(99, 1));
   Outcome o = download({1, 1, 2026, 0, 0}, {1, 1, 2026, 1, 40});
